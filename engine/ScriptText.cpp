@@ -11,9 +11,31 @@ std::wstring scriptText(const std::wstring& value, const wchar_t* variableName,
         return doublePercentSigns(value);
     // The interpreter decodes script lines in a code page (and under some
     // emulators always in the OEM one), so a name outside ASCII would not
-    // survive; an expanded environment variable keeps its UTF-16 text.
-    variables.push_back({variableName, value});
-    return std::wstring(L"%") + variableName + L"%";
+    // survive; an expanded environment variable keeps its UTF-16 text. The
+    // percent signs stay in the script, doubled: some interpreters expand a
+    // variable's value a second time.
+    std::wstring text;
+    size_t begin = 0;
+    int pieces = 0;
+    for (;;) {
+        size_t percent = value.find(L'%', begin);
+        std::wstring piece = value.substr(begin, percent == std::wstring::npos
+                                                     ? std::wstring::npos
+                                                     : percent - begin);
+        if (isAscii(piece)) {
+            text += piece;
+        } else {
+            std::wstring name = variableName;
+            if (++pieces > 1)
+                name += L"_" + std::to_wstring(pieces);
+            variables.push_back({name, piece});
+            text += L"%" + name + L"%";
+        }
+        if (percent == std::wstring::npos)
+            return text;
+        text += L"%%";
+        begin = percent + 1;
+    }
 }
 
 bool sameNameIgnoringAsciiCase(const wchar_t* entry, size_t length, const std::wstring& name) {

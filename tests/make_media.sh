@@ -16,7 +16,7 @@ make_clip() { # name seconds size
 make_clip clip1.mkv 3 320x240
 make_clip clip2.mkv 4 320x240
 make_clip clip3.mkv 5 320x240
-make_clip long.mkv 40 640x360
+make_clip long.mkv 120 640x360
 : > "$out/empty.mkv"
 [ -s "$out/random.mkv" ] || head -c 200000 /dev/urandom > "$out/random.mkv"
 echo "media ready in $out"

@@ -3,6 +3,9 @@
 //
 //   engine_driver [--preset N] [--replace] --out FOLDER SOURCE...
 //
+// For tests and measurements, --tool PATH and --args TEXT replace the tool
+// beside the program and the preset's arguments.
+//
 // Exit code 0 when every job was converted, 1 otherwise, 2 on bad usage.
 
 #include <windows.h>
@@ -48,7 +51,8 @@ int wmain(int argc, wchar_t** argv) {
     MkvAvi variant;
     ConvertCore engine;
     int32_t preset = 0;
-    std::wstring folder;
+    std::wstring folder, tool, arguments;
+    bool ownArguments = false;
     int first = 1;
     for (; first < argc; ++first) {
         std::wstring arg = argv[first];
@@ -58,6 +62,12 @@ int wmain(int argc, wchar_t** argv) {
             replaceExisting = true;
         else if (arg == L"--out" && first + 1 < argc)
             folder = argv[++first];
+        else if (arg == L"--tool" && first + 1 < argc)
+            tool = argv[++first];
+        else if (arg == L"--args" && first + 1 < argc) {
+            arguments = argv[++first];
+            ownArguments = true;
+        }
         else
             break;
     }
@@ -68,10 +78,10 @@ int wmain(int argc, wchar_t** argv) {
     if (!engine.initialize())
         return 1;
 
-    engine.toolPath = programFolder() + L"\\core\\zentrak.exe";
+    engine.toolPath = tool.empty() ? programFolder() + L"\\core\\zentrak.exe" : tool;
     engine.outputFolder = folder;
     engine.outputExtension = variant.outputExtension(preset);
-    engine.presetArguments = variant.presetArguments(preset);
+    engine.presetArguments = ownArguments ? arguments : variant.presetArguments(preset);
     engine.clearJobs();
     for (int i = first; i < argc; ++i)
         if (!engine.addJob(argv[i]))

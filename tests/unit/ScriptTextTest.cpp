@@ -84,11 +84,16 @@ TEST(JobScript, NamesOutsideAsciiTravelInTheEnvironment) {
     EXPECT_EQ(vars[1].value, output);
     EXPECT_EQ(vars[2].name, L"PWJOB_SCRIPT");
     EXPECT_EQ(vars[2].value, f.scriptPath);
-    // A variable's value is not script text: its percent signs stay single.
-    f = probe(L"D:\\100% \u00e9.mkv");
-    formatJobScript(1252, f, vars);
-    ASSERT_EQ(vars.size(), 1u);
-    EXPECT_EQ(vars[0].value, L"D:\\100% \u00e9.mkv");
+    // Percent signs stay in the script, doubled, and never reach a variable.
+    f = probe(L"D:\\\u65e5\\100% \u00e9%PATH%.mkv");
+    EXPECT_EQ(formatJobScript(1252, f, vars),
+              "chcp 1252\r\n\r\n\"C:\\app\\core\\zentrak.exe\" -i "
+              "\"%PWJOB_SOURCE%%%%PWJOB_SOURCE_2%%%PATH%%.mkv\"\r\n\r\n"
+              "del \"C:\\Data\\Pellwick\\pwjob912.bat\"");
+    ASSERT_EQ(vars.size(), 2u);
+    EXPECT_EQ(vars[0].value, L"D:\\\u65e5\\100");
+    EXPECT_EQ(vars[1].name, L"PWJOB_SOURCE_2");
+    EXPECT_EQ(vars[1].value, L" \u00e9");
 }
 
 TEST(TextEncoding, Utf8OfSurrogatePairsAndLoneSurrogates) {
