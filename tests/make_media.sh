@@ -4,6 +4,8 @@
 set -euo pipefail
 out=$1
 mkdir -p "$out"
+out=$(cd "$out" && pwd)
+mkdir -p "$out"
 make_clip() { # name seconds size
   [ -s "$out/$1" ] && return 0
   ffmpeg -nostdin -loglevel error -y \
@@ -19,4 +21,11 @@ make_clip clip3.mkv 5 320x240
 make_clip long.mkv 120 640x360
 : > "$out/empty.mkv"
 [ -s "$out/random.mkv" ] || head -c 200000 /dev/urandom > "$out/random.mkv"
+# Drive M: of the test prefix: a drive root holding two clips.
+if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX/dosdevices" ]; then
+  mkdir -p "$out/drive-m"
+  cp -f "$out/clip1.mkv" "$out/drive-m/a.mkv"
+  cp -f "$out/clip1.mkv" "$out/drive-m/b.mkv"
+  ln -sfn "$out/drive-m" "$WINEPREFIX/dosdevices/m:"
+fi
 echo "media ready in $out"

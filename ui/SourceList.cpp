@@ -96,8 +96,11 @@ int addSourceFile(const wchar_t* path) {
 }
 
 void addSourcesFromDialog() {
-    // Grown and asked again when the choice did not fit.
-    DWORD capacity = 8320;
+    // Room for thousands of names at once. Should a choice still not fit, the
+    // dialog says how much it needs and is shown again with that much room.
+    // (Some emulated dialogs fail on an overflow instead of reporting it, so
+    // the first buffer is the one that has to do.)
+    DWORD capacity = 1 << 18;
     for (int attempt = 0; attempt < 4; ++attempt) {
         std::vector<wchar_t> buffer(capacity, L'\0');
         OPENFILENAMEW dialog = {};
