@@ -39,3 +39,14 @@ wine_env_stop() {
     wait "$started_xvfb_pid" 2>/dev/null || true
   fi
 }
+
+# Saves a picture of the top-level window whose title starts with $1 into $2,
+# once the window shows. Prints the window id.
+shoot_window() {
+  local id
+  id=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1" 2>/dev/null | head -1) || return 1
+  [ -n "$id" ] || return 1
+  sleep 0.5 # let the first paint finish
+  import -window "$id" "$2"
+  echo "$id"
+}

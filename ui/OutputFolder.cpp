@@ -110,8 +110,11 @@ bool saveOutputFolder(const std::wstring& folder) {
     RegistryKey key;
     if (!key.openOrCreate(settingsKeyPath(), KEY_READ | KEY_WRITE))
         return false;
-    // Stored without a terminating zero, as the program always has.
-    RegSetValueExW(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.data()),
+    // Stored without a terminating zero, as the program always has. The
+    // registry adds a zero it finds right behind the data, so what lies
+    // behind it here is not one.
+    std::wstring data = folder + L'\x1';
+    RegSetValueExW(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
                    static_cast<DWORD>(folder.size() * sizeof(wchar_t)));
     return true;
 }

@@ -145,4 +145,30 @@ TEST(SourceList, LongPathsAreKeptWhole) {
     EXPECT_TRUE(app.close());
 }
 
+TEST(MainWindow, ClosingWhileAWorkerRunsWaitsForItsEnd) {
+    const std::wstring folder = makeTempFolder(L"closing");
+    RunningApp app;
+    ASSERT_TRUE(app.opened());
+    // A batch whose tool never ends by itself, as a stopped batch can still
+    // be finishing when the window is closed.
+    engine->toolPath = exeFolder() + L"\\faketool.exe";
+    engine->presetArguments = L"--ignore-q";
+    engine->outputFolder = folder;
+    engine->outputExtension = L"avi";
+    engine->addJob((buildFolder() + L"\\media\\clip1.mkv").c_str());
+    ASSERT_TRUE(engine->start());
+    ASSERT_TRUE(waitUntil(10000, [] { return engine->jobs[0]->progress > 0; }));
+    EXPECT_TRUE(app.close(30000));
+    EXPECT_EQ(engine, nullptr);
+    // The tool went with the batch.
+    DWORD id = static_cast<DWORD>(std::stoul("0" + readFile(folder + L"\\clip1.avi.pid")));
+    ASSERT_NE(id, 0u);
+    HANDLE tool = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (tool) {
+        EXPECT_EQ(WaitForSingleObject(tool, 2000), WAIT_OBJECT_0);
+        CloseHandle(tool);
+    }
+    removeTree(folder);
+}
+
 } // namespace
