@@ -82,6 +82,32 @@ void removeSelectedSources();
 void clearSources();
 void dropSources(HDROP drop);
 
+// Starting a conversion.
+bool startConversion();
+std::wstring buildToolPath();
+void selectCompletedSources();
+
+// Progress dialog.
+INT_PTR CALLBACK progressDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool initProgressDialog(HWND window);
+void updateProgress(HWND window);
+void confirmStop(HWND window);
+int32_t askOverwrite(int32_t question, HWND window);
+
+// What one tick of the progress dialog shows. Empty texts leave the
+// controls as they are.
+struct ProgressDisplay {
+    std::wstring total;
+    std::wstring file;
+    int32_t range = 0;
+    int32_t position = 0;
+    bool completed = false;
+};
+// `current` is the current job, or null when there is none yet; `converted`
+// counts the jobs at 100 and is read only for a completed batch.
+ProgressDisplay progressDisplay(EngineState state, long jobCount, const JobSnapshot* current,
+                                long converted);
+
 // Output folder and settings.
 std::wstring readOutputFolder(HWND window);
 std::wstring browseForFolder(const std::wstring& initial, HWND owner);

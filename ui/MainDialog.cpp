@@ -91,6 +91,9 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case IDCANCEL:
             closeMainDialog();
             return TRUE;
+        case IDC_CONVERT:
+            startConversion();
+            return TRUE;
         case IDC_BROWSE:
             browseOutputFolder();
             return TRUE;
