@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The whole job as a user meets it, with the real tool, in a Wine prefix made
+# fresh for this run: the driver works the real program's windows; this script
+# takes the screenshots it asks for, then checks the AVI files with ffprobe and
+# the remembered output folder in the registry.
+set -euo pipefail
+app=$1 driver=$2 media=$3 work=$4
+rm -rf "$work"
+mkdir -p "$work/out" "$work/shots"
+export WINEPREFIX=$work/pfx WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export PATH=/usr/bin:$PATH
+winpath() { echo "Z:${1//\//\\}"; }
+
+wineboot -i >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wineserver -w
+wineserver -p </dev/null >/dev/null 2>&1 || true
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+wine "$driver" "$(winpath "$app/MkvToAvi.exe")" "$(winpath "$media")" \
+  "$(winpath "$work/out")" "$(winpath "$work/shots")" > "$work/driver.log" 2>&1 &
+pid=$!
+declare -A titles=([main-window-ready]="Corvane Free MKV to AVI Converter 1.0"
+  [main-window-after]="Corvane Free MKV to AVI Converter 1.0"
+  [progress-running]="Progress" [progress-complete]="Progress")
+while kill -0 $pid 2>/dev/null; do
+  for request in "$work"/shots/*.request; do
+    [ -e "$request" ] || continue
+    name=$(basename "$request" .request)
+    id=$(xdotool search --onlyvisible --name "^${titles[$name]}\$" | head -1)
+    [ -n "$id" ] && import -window "$id" "$work/shots/$name.png"
+    rm -f "$request"
+  done
+  sleep 0.05
+done
+status=0
+wait $pid || status=$?
+tr -d '\r' < "$work/driver.log" | grep -E '^(ok|FAIL|total|final):' || true
+echo "screenshots: $work/shots"
+
+failures=0
+for n in 1 2 3; do
+  f=$work/out/clip$n.avi
+  v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$f" 2>&1 || true)
+  a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 "$f" 2>&1 || true)
+  if [ "$v" = "wmv2,720,480,25/1" ] && [ "$a" = "wmav2" ]; then echo "ok: clip$n.avi $v $a"
+  else echo "FAIL: clip$n.avi: '$v' '$a'"; failures=$((failures + 1)); fi
+done
+stored=$(wine reg query 'HKCU\Software\Corvane Pellwick\avi' /v out_dir 2>/dev/null | tr -d '\r' | grep out_dir || true)
+if [[ "$stored" == *"REG_SZ"*"$(winpath "$work/out")" ]]; then echo "ok: out_dir remembered"
+else echo "FAIL: out_dir is '$stored'"; failures=$((failures + 1)); fi
+for shot in main-window-ready progress-running progress-complete main-window-after; do
+  [ -s "$work/shots/$shot.png" ] || { echo "FAIL: no screenshot $shot"; failures=$((failures + 1)); }
+done
+[ "$status" -eq 0 ] && [ "$failures" -eq 0 ]
