@@ -6,6 +6,7 @@
 //   --ignore-q          write a status line every 100 ms for ever, never read stdin
 //   --flood BYTES       write BYTES of status lines at once, then finish
 //   --split             write one status line in two pieces 700 ms apart, then finish
+//   --crash             write a status line, then end abruptly as a crashing program does
 // Finishing writes OUTPUT. Every run writes its process id to OUTPUT.pid.
 
 #include <windows.h>
@@ -68,6 +69,10 @@ int wmain(int argc, wchar_t** argv) {
             block += statusLine(5);
         for (long long sent = 0; sent < bytes; sent += static_cast<long long>(block.size()))
             writeAll(err, block);
+    }
+    if (mode == L"--crash") {
+        writeAll(err, statusLine(1));
+        TerminateProcess(GetCurrentProcess(), 0xC0000005); // an access violation's code
     }
     if (mode == L"--split") {
         writeAll(err, "frame=  125 fps= 25 q=2.0 size=     500kB time=00:00:0");

@@ -1,0 +1,164 @@
+// What a folder of real videos and a real machine throw at the engine. Each
+// job must end as designed (100 only when an output exists after it), with
+// no hang, no source changed and nothing left behind.
+
+#include <shlobj.h>
+
+#include "EngineFixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+using Hardening = EngineFixture;
+
+void expectOutcomeAsDesigned(const ConvertJob& job) {
+    EXPECT_EQ(job.progress, fileExists(job.outputPath) ? 100 : 0) << narrow(job.sourcePath);
+}
+
+TEST_F(Hardening, UnusualInputsEachEndAsDesigned) {
+    struct {
+        const wchar_t* name;
+        int32_t duration;
+        int32_t progress; // -1: whichever the tool's outcome gives
+    } cases[] = {
+        {L"video-only.mkv", 2, 100},   {L"audio-only.mkv", 2, 100},
+        {L"subs-attachment.mkv", 3, 100}, {L"variable-rate.mkv", 4, 100},
+        {L"truncated.mkv", 5, -1},     {L"random.mkv", 0, 0},
+        {L"empty.mkv", 0, 0},
+    };
+    for (const auto& c : cases)
+        engine.addJob(source(media(c.name)).c_str());
+    ASSERT_TRUE(runToEnd());
+    for (size_t i = 0; i < engine.jobs.size(); ++i) {
+        const ConvertJob& job = *engine.jobs[i];
+        EXPECT_EQ(job.durationSeconds, cases[i].duration) << narrow(cases[i].name);
+        if (cases[i].progress >= 0)
+            EXPECT_EQ(job.progress, cases[i].progress) << narrow(cases[i].name);
+        expectOutcomeAsDesigned(job);
+    }
+}
+
+TEST_F(Hardening, DurationsBeyondAnHourAreProbed) {
+    engine.state = EngineState::Running;
+    EXPECT_EQ(engine.probeDuration(source(media(L"over-an-hour.mkv"))), 3725);
+    engine.state = EngineState::Completed;
+}
+
+TEST_F(Hardening, ReadOnlySourceConvertsAndStaysReadOnly) {
+    const std::wstring path = outFolder + L"\\read only.mkv";
+    CopyFileW(media(L"clip1.mkv").c_str(), path.c_str(), FALSE);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    engine.addJob(source(path).c_str());
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(engine.jobs[0]->progress, 100);
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Hardening, SourceThatDisappearsBeforeItsTurnEndsAt0) {
+    const std::wstring gone = outFolder + L"\\gone.mkv";
+    CopyFileW(media(L"clip1.mkv").c_str(), gone.c_str(), FALSE);
+    engine.addJob(gone.c_str());
+    engine.addJob(source(media(L"clip2.mkv")).c_str());
+    DeleteFileW(gone.c_str());
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(engine.jobs[0]->progress, 0);
+    EXPECT_FALSE(fileExists(engine.jobs[0]->outputPath));
+    EXPECT_EQ(engine.jobs[1]->progress, 100);
+}
+
+TEST_F(Hardening, OutputFolderRemovedWhileTheBatchRuns) {
+    engine.outputFolder = outFolder + L"\\out";
+    CreateDirectoryW(engine.outputFolder.c_str(), nullptr);
+    for (const wchar_t* name : {L"clip1.mkv", L"long.mkv", L"clip2.mkv"})
+        engine.addJob(source(media(name)).c_str());
+    ASSERT_TRUE(engine.start());
+    while (engine.currentIndex.load() < 1 || engine.jobs[1]->progress == 0)
+        ASSERT_FALSE(engine.waitForWorker(10));
+    // Moved away while job 2 writes into it: what is written goes with it.
+    ASSERT_TRUE(MoveFileW(engine.outputFolder.c_str(), (outFolder + L"\\moved").c_str()));
+    ASSERT_TRUE(engine.waitForWorker(120000));
+    EXPECT_EQ(engine.state.load(), EngineState::Completed);
+    EXPECT_EQ(engine.jobs[0]->progress, 100);
+    EXPECT_EQ(engine.jobs[1]->progress, 0);
+    EXPECT_EQ(engine.jobs[2]->progress, 0);
+    EXPECT_FALSE(fileExists(engine.outputFolder));
+}
+
+TEST_F(Hardening, ToolRemovedInTheMiddleOfABatch) {
+    const std::wstring core = outFolder + L"\\core";
+    CreateDirectoryW(core.c_str(), nullptr);
+    engine.toolPath = core + L"\\zentrak.exe";
+    ASSERT_TRUE(CopyFileW(realTool().c_str(), engine.toolPath.c_str(), FALSE));
+    for (const wchar_t* name : {L"clip1.mkv", L"clip2.mkv", L"clip3.mkv"})
+        engine.addJob(source(media(name)).c_str());
+    ASSERT_TRUE(engine.start());
+    while (engine.currentIndex.load() < 1)
+        ASSERT_FALSE(engine.waitForWorker(5));
+    DeleteFileW(engine.toolPath.c_str());
+    ASSERT_TRUE(engine.waitForWorker(120000));
+    EXPECT_EQ(engine.jobs[0]->progress, 100);
+    EXPECT_EQ(engine.jobs[2]->progress, 0);
+    for (const auto& job : engine.jobs)
+        expectOutcomeAsDesigned(*job);
+}
+
+TEST_F(Hardening, ToolThatCrashesEndsAt0) {
+    useFakeTool(L"--crash");
+    engine.addJob(source(media(L"clip1.mkv")).c_str());
+    engine.addJob(source(media(L"clip2.mkv")).c_str());
+    ASSERT_TRUE(runToEnd(30000));
+    EXPECT_EQ(engine.state.load(), EngineState::Completed);
+    for (const auto& job : engine.jobs) {
+        EXPECT_EQ(job->progress, 0);
+        DeleteFileW((job->outputPath + L".pid").c_str());
+    }
+}
+
+TEST_F(Hardening, PathLongerThan260Characters) {
+    std::wstring deep = outFolder;
+    while (deep.size() < 300) {
+        deep += L"\\a folder with a long enough name";
+        CreateDirectoryW(deep.c_str(), nullptr);
+    }
+    const std::wstring path = deep + L"\\clip.mkv";
+    ASSERT_TRUE(CopyFileW(media(L"clip1.mkv").c_str(), path.c_str(), FALSE));
+    engine.outputFolder = deep;
+    engine.addJob(source(path).c_str());
+    ASSERT_TRUE(runToEnd());
+    // Whatever the tool makes of such a path, the outcome follows the output.
+    expectOutcomeAsDesigned(*engine.jobs[0]);
+    std::printf("a %zu-character source path: job ended at %d\n", path.size(),
+                engine.jobs[0]->progress);
+}
+
+TEST_F(Hardening, UnwritableWorkFolderEndsJobsAt0) {
+    // The application-data folder moved to a drive that does not exist.
+    const wchar_t* shellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, shellFolders, 0, KEY_READ | KEY_WRITE, &key),
+              ERROR_SUCCESS);
+    wchar_t saved[1024] = {};
+    DWORD savedBytes = sizeof saved, savedType = 0;
+    LONG hadValue = RegQueryValueExW(key, L"AppData", nullptr, &savedType,
+                                     reinterpret_cast<BYTE*>(saved), &savedBytes);
+    const wchar_t nowhere[] = L"Q:\\nowhere\\AppData";
+    RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(nowhere),
+                   sizeof nowhere);
+    engine.addJob(source(media(L"clip1.mkv")).c_str());
+    const std::wstring seen = appDataFolder();
+    bool ended = runToEnd(30000);
+    if (hadValue == ERROR_SUCCESS)
+        RegSetValueExW(key, L"AppData", 0, savedType, reinterpret_cast<BYTE*>(saved), savedBytes);
+    else
+        RegDeleteValueW(key, L"AppData");
+    RegCloseKey(key);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(seen, nowhere);
+    EXPECT_EQ(engine.jobs[0]->progress, 0); // no script could be written, so nothing ran
+    EXPECT_FALSE(fileExists(engine.jobs[0]->outputPath));
+}
+
+} // namespace
