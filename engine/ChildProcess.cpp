@@ -4,8 +4,9 @@
 
 #include "ConvertCore.h"
 
-bool ChildProcess::start(const std::wstring& commandLine, const ScriptVariables& variables,
-                         STARTUPINFOW& startup) {
+bool ChildProcess::start(const std::wstring& application, const std::wstring& commandLine,
+                         const ScriptVariables& variables, STARTUPINFOW& startup,
+                         const std::wstring& currentDirectory) {
     DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
     std::wstring environment;
     if (!variables.empty()) {
@@ -31,8 +32,9 @@ bool ChildProcess::start(const std::wstring& commandLine, const ScriptVariables&
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags,
-                        environment.empty() ? nullptr : environment.data(), nullptr, &startup,
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr, TRUE, flags,
+                        environment.empty() ? nullptr : environment.data(),
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
                         &info))
         return false;
     process.reset(info.hProcess);

@@ -17,8 +17,11 @@ struct ChildProcess {
 
     // Starts `commandLine` with the given start-up information; the variables,
     // when there are any, are added to a copy of this process's environment.
-    bool start(const std::wstring& commandLine, const ScriptVariables& variables,
-               STARTUPINFOW& startup);
+    // An empty application name lets the system choose by the command line;
+    // an empty current directory keeps this process's own.
+    bool start(const std::wstring& application, const std::wstring& commandLine,
+               const ScriptVariables& variables, STARTUPINFOW& startup,
+               const std::wstring& currentDirectory);
     // Ends the child and all that it started.
     void endTree();
 };

@@ -25,6 +25,46 @@ UniqueHandle openNul() {
                                     0, nullptr));
 }
 
+// The interpreter's own command line cannot escape a percent sign, so a
+// work folder named like "%PATH%" would be expanded there. Such a run starts
+// the interpreter itself in the work folder, with the files named relative
+// to it.
+struct InterpreterPaths {
+    std::wstring script;
+    std::wstring log;
+    std::wstring currentDirectory; // empty: this process's own
+};
+
+// The command line that runs `command` (a script, maybe with a redirection).
+std::wstring interpreterCommand(const std::wstring& command, const InterpreterPaths& paths,
+                                std::wstring& application) {
+    application.clear();
+    if (paths.currentDirectory.empty())
+        return command;
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    application = std::wstring(system) + L"\\cmd.exe";
+    return L"cmd.exe /d /s /c \"" + command + L"\"";
+}
+
+InterpreterPaths interpreterPaths(const std::wstring& scriptPath, const std::wstring& logPath) {
+    InterpreterPaths paths{scriptPath, logPath, L""};
+    if (scriptPath.find(L'%') == std::wstring::npos && logPath.find(L'%') == std::wstring::npos)
+        return paths;
+    size_t slash = scriptPath.rfind(L'\\');
+    if (slash == std::wstring::npos)
+        return paths;
+    paths.currentDirectory = scriptPath.substr(0, slash);
+    paths.script = scriptPath.substr(slash + 1);
+    // The probe log lies in the work folder's parent.
+    size_t parentEnd = paths.currentDirectory.rfind(L'\\');
+    if (!logPath.empty() && parentEnd != std::wstring::npos &&
+        logPath.compare(0, parentEnd + 1, scriptPath, 0, parentEnd + 1) == 0 &&
+        logPath.find(L'\\', parentEnd + 1) == std::wstring::npos)
+        paths.log = L"..\\" + logPath.substr(parentEnd + 1);
+    return paths;
+}
+
 } // namespace
 
 std::wstring appDataFolder() {
@@ -97,7 +137,10 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath, const ScriptVariabl
     // Quoted, so that a blank in the path can never make the system try a
     // shorter path first.
     ChildProcess child;
-    if (!child.start(L"\"" + scriptPath + L"\"", variables, startup)) {
+    InterpreterPaths paths = interpreterPaths(scriptPath, L"");
+    std::wstring application;
+    std::wstring commandLine = interpreterCommand(L"\"" + paths.script + L"\"", paths, application);
+    if (!child.start(application, commandLine, variables, startup, paths.currentDirectory)) {
         traceLine("CreateProcess");
         return false;
     }
@@ -193,7 +236,10 @@ bool ConvertCore::runProcess2(const std::wstring& scriptPath, const ScriptVariab
     if (logPath.empty())
         return false;
 
-    std::wstring commandLine = L"\"" + scriptPath + L"\" 2> \"" + logPath + L"\"";
+    InterpreterPaths paths = interpreterPaths(scriptPath, logPath);
+    std::wstring application;
+    std::wstring commandLine = interpreterCommand(
+        L"\"" + paths.script + L"\" 2> \"" + paths.log + L"\"", paths, application);
     // Nothing of the probe is wanted but its standard error, which goes to the log.
     UniqueHandle nul = openNul();
     STARTUPINFOW startup = {};
@@ -203,7 +249,7 @@ bool ConvertCore::runProcess2(const std::wstring& scriptPath, const ScriptVariab
     startup.hStdOutput = nul.get();
     startup.hStdError = nul.get();
     ChildProcess child;
-    if (!child.start(commandLine, variables, startup)) {
+    if (!child.start(application, commandLine, variables, startup, paths.currentDirectory)) {
         traceLine("CreateProcess");
         DeleteFileW(logPath.c_str());
         return false;

@@ -133,28 +133,71 @@ TEST_F(Hardening, PathLongerThan260Characters) {
                 engine.jobs[0]->progress);
 }
 
+// Moves the user's application-data folder for as long as it lives, as the
+// shell's folder settings do.
+class MovedAppData {
+public:
+    explicit MovedAppData(const std::wstring& folder) {
+        RegOpenKeyExW(HKEY_CURRENT_USER,
+                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                      0, KEY_READ | KEY_WRITE, &key_);
+        savedBytes_ = sizeof saved_;
+        hadValue_ = RegQueryValueExW(key_, L"AppData", nullptr, &savedType_,
+                                     reinterpret_cast<BYTE*>(saved_), &savedBytes_) == ERROR_SUCCESS;
+        RegSetValueExW(key_, L"AppData", 0, REG_EXPAND_SZ,
+                       reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    ~MovedAppData() {
+        if (hadValue_)
+            RegSetValueExW(key_, L"AppData", 0, savedType_, reinterpret_cast<BYTE*>(saved_),
+                           savedBytes_);
+        else
+            RegDeleteValueW(key_, L"AppData");
+        RegCloseKey(key_);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    wchar_t saved_[1024] = {};
+    DWORD savedBytes_ = 0, savedType_ = 0;
+    bool hadValue_ = false;
+};
+
+TEST_F(Hardening, WorkFolderWithAwkwardNames) {
+    const wchar_t* names[] = {
+        L"app data 100% & ^ ! (x) 'q' ;,= -dash ..dots",
+        L"app %PATH% data",
+        L"\u00e9 \u00f1 \u00fc \u65e5\u672c\u8a9e \U0001F3AC %PATH%",
+    };
+    for (const wchar_t* name : names) {
+        const std::wstring folder = outFolder + L"\\" + name;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        engine.clearJobs();
+        engine.addJob(source(media(L"clip1.mkv")).c_str());
+        {
+            MovedAppData moved(folder);
+            ASSERT_EQ(appDataFolder(), folder);
+            ASSERT_TRUE(runToEnd());
+            EXPECT_TRUE(leftoverRunFiles().empty()) << narrow(name);
+        }
+        EXPECT_EQ(engine.jobs[0]->durationSeconds, 3) << narrow(name);
+        EXPECT_EQ(engine.jobs[0]->progress, 100) << narrow(name);
+        DeleteFileW(engine.jobs[0]->outputPath.c_str());
+    }
+}
+
 TEST_F(Hardening, UnwritableWorkFolderEndsJobsAt0) {
     // The application-data folder moved to a drive that does not exist.
-    const wchar_t* shellFolders =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, shellFolders, 0, KEY_READ | KEY_WRITE, &key),
-              ERROR_SUCCESS);
-    wchar_t saved[1024] = {};
-    DWORD savedBytes = sizeof saved, savedType = 0;
-    LONG hadValue = RegQueryValueExW(key, L"AppData", nullptr, &savedType,
-                                     reinterpret_cast<BYTE*>(saved), &savedBytes);
-    const wchar_t nowhere[] = L"Q:\\nowhere\\AppData";
-    RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(nowhere),
-                   sizeof nowhere);
+    const std::wstring nowhere = L"Q:\\nowhere\\AppData";
     engine.addJob(source(media(L"clip1.mkv")).c_str());
-    const std::wstring seen = appDataFolder();
-    bool ended = runToEnd(30000);
-    if (hadValue == ERROR_SUCCESS)
-        RegSetValueExW(key, L"AppData", 0, savedType, reinterpret_cast<BYTE*>(saved), savedBytes);
-    else
-        RegDeleteValueW(key, L"AppData");
-    RegCloseKey(key);
+    std::wstring seen;
+    bool ended = false;
+    {
+        MovedAppData moved(nowhere);
+        seen = appDataFolder();
+        ended = runToEnd(30000);
+    }
     ASSERT_TRUE(ended);
     EXPECT_EQ(seen, nowhere);
     EXPECT_EQ(engine.jobs[0]->progress, 0); // no script could be written, so nothing ran
