@@ -27,24 +27,24 @@ UniqueHandle openNul() {
 
 // The interpreter's own command line cannot escape a percent sign, so a
 // work folder named like "%PATH%" would be expanded there. Such a run starts
-// the interpreter itself in the work folder, with the files named relative
-// to it.
+// the interpreter in the work folder, with the files named relative to it.
 struct InterpreterPaths {
     std::wstring script;
     std::wstring log;
     std::wstring currentDirectory; // empty: this process's own
 };
 
-// The command line that runs `command` (a script, maybe with a redirection).
-std::wstring interpreterCommand(const std::wstring& command, const InterpreterPaths& paths,
-                                std::wstring& application) {
-    application.clear();
-    if (paths.currentDirectory.empty())
-        return command;
+// The command line that runs `command` (a script, maybe with a redirection)
+// through the system's interpreter, named as `application`. Delayed expansion
+// is turned off, whatever the user's settings say, so that a "!" in a name
+// stays as it is; /d keeps the user's AutoRun commands out of the run.
+std::wstring interpreterCommand(const std::wstring& command, std::wstring& application) {
     wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    application = std::wstring(system) + L"\\cmd.exe";
-    return L"cmd.exe /d /s /c \"" + command + L"\"";
+    UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    application = length > 0 && length < MAX_PATH ? std::wstring(system) + L"\\cmd.exe" : L"";
+    if (application.empty())
+        return command; // the system then finds the interpreter by itself
+    return L"cmd.exe /d /v:off /s /c \"" + command + L"\"";
 }
 
 InterpreterPaths interpreterPaths(const std::wstring& scriptPath, const std::wstring& logPath) {
@@ -139,7 +139,7 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath, const ScriptVariabl
     ChildProcess child;
     InterpreterPaths paths = interpreterPaths(scriptPath, L"");
     std::wstring application;
-    std::wstring commandLine = interpreterCommand(L"\"" + paths.script + L"\"", paths, application);
+    std::wstring commandLine = interpreterCommand(L"\"" + paths.script + L"\"", application);
     if (!child.start(application, commandLine, variables, startup, paths.currentDirectory)) {
         traceLine("CreateProcess");
         return false;
@@ -238,8 +238,8 @@ bool ConvertCore::runProcess2(const std::wstring& scriptPath, const ScriptVariab
 
     InterpreterPaths paths = interpreterPaths(scriptPath, logPath);
     std::wstring application;
-    std::wstring commandLine = interpreterCommand(
-        L"\"" + paths.script + L"\" 2> \"" + paths.log + L"\"", paths, application);
+    std::wstring commandLine =
+        interpreterCommand(L"\"" + paths.script + L"\" 2> \"" + paths.log + L"\"", application);
     // Nothing of the probe is wanted but its standard error, which goes to the log.
     UniqueHandle nul = openNul();
     STARTUPINFOW startup = {};
