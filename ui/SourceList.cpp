@@ -74,14 +74,20 @@ bool isAcceptedSource(const std::wstring& path) {
 
 bool isListed(const wchar_t* path) {
     HWND list = sourceList();
-    if (!list || !path)
+    if (!list || !path || !*path)
         return false;
+    // The list finds its entries equal but for letter case (adjacent in its
+    // sorted order) without a walk over thousands of them; among those, only
+    // an exact match counts, as the engine's queue compares its sources.
     LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        // Exact comparison, as the engine's queue compares its sources.
+    LRESULT first = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(path));
+    for (LRESULT i = first; i != LB_ERR && i < count; ++i) {
         std::wstring entry = listEntryText(list, static_cast<int>(i));
-        if (!entry.empty() && entry == path)
+        if (entry == path)
             return true;
+        if (lstrcmpiW(entry.c_str(), path) != 0)
+            break;
     }
     return false;
 }
@@ -125,23 +131,26 @@ void addSourcesFromDialog() {
     }
 }
 
-void removeSelectedSources() {
-    HWND list = sourceList();
-    if (!list)
-        return;
+// Deletes, from the last entry down, every entry that `chosen` picks; the
+// list redraws once at the end however many go.
+template <typename Choice> void deleteEntries(HWND list, Choice chosen) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (LRESULT i = SendMessageW(list, LB_GETCOUNT, 0, 0) - 1; i >= 0; --i)
-        if (SendMessageW(list, LB_GETSEL, i, 0) > 0)
+        if (chosen(i))
             SendMessageW(list, LB_DELETESTRING, i, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(list, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
     updateListState();
 }
 
+void removeSelectedSources() {
+    if (HWND list = sourceList())
+        deleteEntries(list, [list](LRESULT i) { return SendMessageW(list, LB_GETSEL, i, 0) > 0; });
+}
+
 void clearSources() {
-    HWND list = sourceList();
-    if (!list)
-        return;
-    for (LRESULT i = SendMessageW(list, LB_GETCOUNT, 0, 0) - 1; i >= 0; --i)
-        SendMessageW(list, LB_DELETESTRING, i, 0);
-    updateListState();
+    if (HWND list = sourceList())
+        deleteEntries(list, [](LRESULT) { return true; });
 }
 
 void dropSources(HDROP drop) {
@@ -150,16 +159,23 @@ void dropSources(HDROP drop) {
         return;
     }
     UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    // Thousands of files at once: the list redraws once, at the end.
+    HWND list = sourceList();
+    if (list)
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (UINT i = 0; i < count; ++i) {
         // Paths of any length: the length query first.
         UINT length = DragQueryFileW(drop, i, nullptr, 0);
         std::wstring path(length + 1, L'\0');
         path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
-        HWND list = sourceList();
         if (list && !path.empty() && !isListed(path.c_str()) && isAcceptedSource(path)) {
             SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
             updateListState();
         }
+    }
+    if (list) {
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(list, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
     }
     DragFinish(drop);
 }

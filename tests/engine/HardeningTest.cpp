@@ -2,8 +2,6 @@
 // job must end as designed (100 only when an output exists after it), with
 // no hang, no source changed and nothing left behind.
 
-#include <shlobj.h>
-
 #include "EngineFixture.h"
 
 using namespace testsupport;

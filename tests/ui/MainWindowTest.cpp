@@ -145,6 +145,36 @@ TEST(SourceList, LongPathsAreKeptWhole) {
     EXPECT_TRUE(app.close());
 }
 
+TEST(SourceList, FiveThousandEntriesStayUsable) {
+    RunningApp app;
+    ASSERT_TRUE(app.opened());
+    HWND list = app.item(IDC_SOURCE_LIST);
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 5000; ++i)
+        paths.push_back(L"D:\\Videos\\Series\\episode " + std::to_wstring(100000 + i) + L".mkv");
+    DWORD begin = GetTickCount();
+    dropOn(app.window(), paths);
+    DWORD dropped = GetTickCount() - begin;
+    ASSERT_EQ(listEntries(list).size(), 5000u);
+    begin = GetTickCount();
+    dropOn(app.window(), {paths[2500], L"D:\\Videos\\Series\\EPISODE 102500.mkv"});
+    DWORD again = GetTickCount() - begin;
+    EXPECT_EQ(listEntries(list).size(), 5001u); // the listed one refused, the other case taken
+    std::printf("5,000 dropped in %lu ms; a drop onto them in %lu ms\n", dropped, again);
+    // Generous bounds: a search per entry over the whole list would take minutes.
+    EXPECT_LT(dropped, 30000u);
+    EXPECT_LT(again, 2000u);
+
+    for (int i = 0; i < 5001; i += 2)
+        SendMessageW(list, LB_SETSEL, TRUE, i);
+    SendMessageW(app.window(), WM_COMMAND, IDC_REMOVE, 0);
+    EXPECT_EQ(listEntries(list).size(), 2500u);
+    SendMessageW(app.window(), WM_COMMAND, IDC_CLEAR, 0);
+    EXPECT_TRUE(listEntries(list).empty());
+    EXPECT_FALSE(IsWindowEnabled(list));
+    EXPECT_TRUE(app.close());
+}
+
 TEST(MainWindow, ClosingWhileAWorkerRunsWaitsForItsEnd) {
     const std::wstring folder = makeTempFolder(L"closing");
     RunningApp app;
