@@ -161,8 +161,9 @@ TEST(SourceList, FiveThousandEntriesStayUsable) {
     DWORD again = GetTickCount() - begin;
     EXPECT_EQ(listEntries(list).size(), 5001u); // the listed one refused, the other case taken
     std::printf("5,000 dropped in %lu ms; a drop onto them in %lu ms\n", dropped, again);
-    // Generous bounds: a search per entry over the whole list would take minutes.
-    EXPECT_LT(dropped, 30000u);
+    // Bounds against a hang, not a measurement: a drop onto a long list must
+    // not walk the whole list per file.
+    EXPECT_LT(dropped, 90000u);
     EXPECT_LT(again, 2000u);
 
     for (int i = 0; i < 5001; i += 2)
