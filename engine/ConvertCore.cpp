@@ -30,6 +30,16 @@ bool outputExists(const std::wstring& path) {
     return static_cast<bool>(file);
 }
 
+// What the tool wrote as an output: an empty file is what a tool leaves when
+// it fails before its first write (e.g. on a full disk).
+bool outputHasContent(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!outputExists(path) || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
+}
+
 void traceNumber(const char* format, long value) {
     char line[64];
     std::snprintf(line, sizeof line, format, value);
@@ -203,13 +213,17 @@ void ConvertCore::runProc() {
                 run = overwriteCallback &&
                       overwriteCallback(questionOutputExists, callbackWindow) == 1;
             toolAskedToQuit = false;
+            toolReportedFailure = false;
             if (run) {
                 OutputDebugStringA("runProc : convert\n");
                 convert(source, output);
             }
-            // A tool that was told to quit may have left a partial file: that
-            // is not a converted job, though the file stays as it is.
-            setJobProgress(i, outputExists(output) && !toolAskedToQuit ? 100 : 0);
+            // A tool that was told to quit, or that failed, may have left a
+            // partial file: that is not a converted job, though the file
+            // stays as it is.
+            setJobProgress(i, outputHasContent(output) && !toolAskedToQuit && !toolReportedFailure
+                                  ? 100
+                                  : 0);
         }
     } catch (...) {
         // Out of memory: nothing of the batch can go on; the final state below

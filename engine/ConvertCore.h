@@ -109,11 +109,15 @@ public:
     DWORD quitGraceMilliseconds = 5000;
 
 private:
-    void readToolOutput(HANDLE pipe);
+    // Reads what the pipe holds now; true when it stopped at its bound with
+    // more perhaps waiting.
+    bool readToolOutput(HANDLE pipe);
 
     UniqueHandle workerIdle; // manual-reset event, signalled while no worker runs
     std::string pendingOutput; // tool output waiting for its line end
     bool toolAskedToQuit = false; // set by runProcess when it had to send "q"
+    bool toolReportedFailure = false; // the tool said its output is unfinished
+    std::string failureTail;          // the output's last bytes, for that report
     char chunkBuffer[4096 + 1] = {};
 };
 

@@ -110,3 +110,14 @@ int32_t progressPercent(int32_t seconds, int32_t duration) {
     double percent = seconds * 100.0 / duration;
     return percent >= 100.0 ? 100 : static_cast<int32_t>(percent);
 }
+
+bool findInStream(std::string& tail, const char* chunk, size_t length, const std::string& marker) {
+    if (marker.empty())
+        return false;
+    std::string text = tail;
+    text.append(chunk, length);
+    bool found = text.find(marker) != std::string::npos;
+    size_t keep = marker.size() - 1;
+    tail = text.size() > keep ? text.substr(text.size() - keep) : text;
+    return found;
+}

@@ -22,6 +22,15 @@ bool takeStatusTime(std::string& pending, const char* chunk, size_t length, int3
 
 constexpr size_t maxPendingOutput = 64 * 1024;
 
+// The tool's last word when it could not finish an output it had begun, e.g.
+// on a full disk: the file it leaves is cut off.
+constexpr const char* toolFailureReport = "Conversion failed!";
+
+// True when `marker` occurs in the stream of chunks seen so far. `tail` keeps
+// the last bytes of the stream, so that a marker split between two chunks is
+// found; it never grows beyond the marker's length.
+bool findInStream(std::string& tail, const char* chunk, size_t length, const std::string& marker);
+
 // Percent done for a position of `seconds` in a source of `duration` seconds,
 // capped at 100. -1 when nothing sensible follows (a negative position or no
 // duration): the progress is then left as it was.

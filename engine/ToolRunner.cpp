@@ -151,6 +151,7 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath, const ScriptVariabl
     OutputDebugStringA("----- ConvertCore::runProcess -----\n");
 
     toolAskedToQuit = false;
+    failureTail.clear();
     bool quitSent = false, treeEnded = false;
     DWORD firstQuit = 0;
     DWORD wait = WaitForSingleObject(child.process.get(), pollMilliseconds);
@@ -174,28 +175,37 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath, const ScriptVariabl
         }
         wait = WaitForSingleObject(child.process.get(), pollMilliseconds);
     }
+    // The tool's last lines (its final status, a failure report) are still
+    // in the pipe. The tool has ended, so that is no more than the pipe
+    // holds, unless a process it left behind still writes: hence the bound.
+    for (int round = 0; round < 16 && state.load() == EngineState::Running; ++round)
+        if (!readToolOutput(outputRead.get()))
+            break;
     OutputDebugStringA("----- runProcess : CloseHandle -----\n");
     return true;
 }
 
-void ConvertCore::readToolOutput(HANDLE pipe) {
+bool ConvertCore::readToolOutput(HANDLE pipe) {
     // Takes only what the pipe holds, so a read never waits for the tool.
     for (int chunk = 0; chunk < maxChunksPerPoll; ++chunk) {
         DWORD available = 0;
         if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0)
-            return;
+            return false;
         OutputDebugStringA("----------\n");
         DWORD wanted = available < 4096 ? available : 4096;
         DWORD got = 0;
         if (!ReadFile(pipe, chunkBuffer, wanted, &got, nullptr) || got == 0)
-            return;
+            return false;
         chunkBuffer[got] = '\0';
         OutputDebugStringA(chunkBuffer);
+        if (findInStream(failureTail, chunkBuffer, got, toolFailureReport))
+            toolReportedFailure = true;
         if (parsingOutput)
             handleOutputChunk(chunkBuffer);
         DWORD echoed = 0;
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), chunkBuffer, got, &echoed, nullptr);
     }
+    return true; // there may be more
 }
 
 void ConvertCore::handleOutputChunk(const char* chunk) {

@@ -102,15 +102,31 @@ TEST_F(Hardening, ToolRemovedInTheMiddleOfABatch) {
         expectOutcomeAsDesigned(*job);
 }
 
-TEST_F(Hardening, ToolThatCrashesEndsAt0) {
-    useFakeTool(L"--crash");
-    engine.addJob(source(media(L"clip1.mkv")).c_str());
-    engine.addJob(source(media(L"clip2.mkv")).c_str());
-    ASSERT_TRUE(runToEnd(30000));
-    EXPECT_EQ(engine.state.load(), EngineState::Completed);
-    for (const auto& job : engine.jobs) {
-        EXPECT_EQ(job->progress, 0);
-        DeleteFileW((job->outputPath + L".pid").c_str());
+// A tool that crashes, one that reports failure after writing part of its
+// output (as on a full disk), and one that leaves an empty file: none of
+// these jobs is converted, and what the tool left stays as it is.
+TEST_F(Hardening, ToolThatFailsEndsAt0) {
+    struct Case {
+        const wchar_t* mode;
+        const char* leftBehind; // the output's bytes afterwards; nullptr: no file
+    } cases[] = {{L"--crash", nullptr}, {L"--fail-late", "RIFF cut off"}, {L"--empty", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.mode));
+        engine.clearJobs();
+        useFakeTool(c.mode);
+        engine.addJob(source(media(L"clip1.mkv")).c_str());
+        engine.addJob(source(media(L"clip2.mkv")).c_str());
+        ASSERT_TRUE(runToEnd(30000));
+        EXPECT_EQ(engine.state.load(), EngineState::Completed);
+        for (const auto& job : engine.jobs) {
+            EXPECT_EQ(job->progress, 0);
+            if (c.leftBehind)
+                EXPECT_EQ(readFile(job->outputPath), c.leftBehind);
+            else
+                EXPECT_EQ(GetFileAttributesW(job->outputPath.c_str()), INVALID_FILE_ATTRIBUTES);
+            DeleteFileW(job->outputPath.c_str());
+            DeleteFileW((job->outputPath + L".pid").c_str());
+        }
     }
 }
 

@@ -7,6 +7,9 @@
 //   --flood BYTES       write BYTES of status lines at once, then finish
 //   --split             write one status line in two pieces 700 ms apart, then finish
 //   --crash             write a status line, then end abruptly as a crashing program does
+//   --fail-late         write part of OUTPUT, then report failure as the tool does on a
+//                       full disk, the report split over two writes just before the end
+//   --empty             leave OUTPUT empty and end as if all went well
 // Finishing writes OUTPUT. Every run writes its process id to OUTPUT.pid.
 
 #include <windows.h>
@@ -73,6 +76,17 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"--crash") {
         writeAll(err, statusLine(1));
         TerminateProcess(GetCurrentProcess(), 0xC0000005); // an access violation's code
+    }
+    if (mode == L"--fail-late") {
+        writeText(output, "RIFF cut off");
+        writeAll(err, statusLine(3) + "\r\nError writing trailer: No space left on device\r\nConversion fa");
+        Sleep(50);
+        writeAll(err, "iled!\r\n");
+        return 1;
+    }
+    if (mode == L"--empty") {
+        writeText(output, "");
+        return 0;
     }
     if (mode == L"--split") {
         writeAll(err, "frame=  125 fps= 25 q=2.0 size=     500kB time=00:00:0");

@@ -129,6 +129,28 @@ TEST(StatusTime, ALineThatNeverEndsStaysBounded) {
     EXPECT_TRUE(pending.empty());
 }
 
+TEST(FailureReport, IsFoundWholeOrSplitAndTheTailStaysSmall) {
+    struct Case {
+        std::vector<std::string> chunks;
+        bool found;
+    } cases[] = {
+        {{"video:809kB audio:227kB\r\nConversion failed!\r\n"}, true},
+        {{"Error writing trailer\r\nConversion fai", "led!\r\n"}, true},
+        {{"C", "o", "nversion failed", "!"}, true},
+        {{"Conversion failed"}, false},
+        {{"frame=  289 time=00:00:11.60\r", "video:809kB audio:227kB\r\n"}, false},
+    };
+    for (const Case& c : cases) {
+        std::string tail;
+        bool found = false;
+        for (const std::string& chunk : c.chunks) {
+            found = findInStream(tail, chunk.data(), chunk.size(), toolFailureReport) || found;
+            EXPECT_LT(tail.size(), std::string(toolFailureReport).size());
+        }
+        EXPECT_EQ(found, c.found) << c.chunks[0];
+    }
+}
+
 TEST(ProgressPercent, TruncatesAndCaps) {
     EXPECT_EQ(progressPercent(2, 120), 1);
     EXPECT_EQ(progressPercent(61, 120), 50);
