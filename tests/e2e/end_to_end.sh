@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # The whole job as a user meets it, with the real tool, in a Wine prefix made
-# fresh for this run: the driver works the real program's windows; this script
+# fresh for this run: the driver works the real program's windows (a first run
+# killed mid-conversion, then a batch of awkwardly named files); this script
 # takes the screenshots it asks for, then checks the AVI files with ffprobe and
 # the remembered output folder in the registry.
 set -euo pipefail
 app=$1 driver=$2 media=$3 work=$4
 rm -rf "$work"
-mkdir -p "$work/out" "$work/shots"
+input="$work/in ñ & 100% (x)" out="$work/out & 100% !" killed="$work/killed"
+names=("clip1 100% ü" "clip2 & ! ^ 😀" "clip3 (%PATH%) 日本語")
+mkdir -p "$input" "$out" "$killed" "$work/shots"
+for n in 1 2 3; do cp "$media/clip$n.mkv" "$input/${names[$((n - 1))]}.mkv"; done
+before=$(cat "$media/long.mkv" "$input"/*.mkv | sha256sum)
 export WINEPREFIX=$work/pfx WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export PATH=/usr/bin:$PATH
 winpath() { echo "Z:${1//\//\\}"; }
@@ -17,8 +22,8 @@ wineserver -w
 wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
-wine "$driver" "$(winpath "$app/MkvToAvi.exe")" "$(winpath "$media")" \
-  "$(winpath "$work/out")" "$(winpath "$work/shots")" > "$work/driver.log" 2>&1 &
+wine "$driver" "$(winpath "$app/MkvToAvi.exe")" "$(winpath "$media")" "$(winpath "$input")" \
+  "$(winpath "$out")" "$(winpath "$killed")" "$(winpath "$work/shots")" > "$work/driver.log" 2>&1 &
 pid=$!
 declare -A titles=([main-window-ready]="Corvane Free MKV to AVI Converter 1.0"
   [main-window-after]="Corvane Free MKV to AVI Converter 1.0"
@@ -40,15 +45,22 @@ echo "screenshots: $work/shots"
 
 failures=0
 for n in 1 2 3; do
-  f=$work/out/clip$n.avi
+  f="$out/${names[$((n - 1))]}.avi"
   v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$f" 2>&1 || true)
   a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 "$f" 2>&1 || true)
-  if [ "$v" = "wmv2,720,480,25/1" ] && [ "$a" = "wmav2" ]; then echo "ok: clip$n.avi $v $a"
-  else echo "FAIL: clip$n.avi: '$v' '$a'"; failures=$((failures + 1)); fi
+  if [ "$v" = "wmv2,720,480,25/1" ] && [ "$a" = "wmav2" ]; then echo "ok: ${f##*/} $v $a"
+  else echo "FAIL: ${f##*/}: '$v' '$a'"; failures=$((failures + 1)); fi
 done
 stored=$(wine reg query 'HKCU\Software\Corvane Pellwick\avi' /v out_dir 2>/dev/null | tr -d '\r' | grep out_dir || true)
-if [[ "$stored" == *"REG_SZ"*"$(winpath "$work/out")" ]]; then echo "ok: out_dir remembered"
+if [[ "$stored" == *"REG_SZ"*"$(winpath "$out")" ]]; then echo "ok: out_dir remembered"
 else echo "FAIL: out_dir is '$stored'"; failures=$((failures + 1)); fi
+[ "$(cat "$media/long.mkv" "$input"/*.mkv | sha256sum)" = "$before" ] ||
+  { echo "FAIL: a source changed"; failures=$((failures + 1)); }
+# The killed run's own script may stay in the work folder; nothing else may.
+appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
+left=$(find "$appdata" -maxdepth 2 -name 'zentrak*.txt' | head)
+[ -z "$left" ] || { echo "FAIL: probe log left: $left"; failures=$((failures + 1)); }
+if pgrep -f 'zentrak\.exe' >/dev/null; then echo "FAIL: a tool still runs"; failures=$((failures + 1)); fi
 for shot in main-window-ready progress-running progress-complete main-window-after; do
   [ -s "$work/shots/$shot.png" ] || { echo "FAIL: no screenshot $shot"; failures=$((failures + 1)); }
 done
