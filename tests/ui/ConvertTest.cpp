@@ -348,4 +348,30 @@ TEST_F(Convert, ExistingOutputIsReplacedOnlyAfterYes) {
     EXPECT_EQ(readFile(out + L"\\replace.avi"), "converted");
 }
 
+// Convert on a list of 5,000: every entry becomes a job, in list order, the
+// totals count all of them and exactly the converted half is selected after.
+TEST_F(Convert, FiveThousandEntriesGoToTheEngineWhole) {
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 5000; ++i)
+        paths.push_back(folder + L"\\episode " + std::to_wstring(10000 + i) +
+                        (i % 2 ? L" fail.mkv" : L".mkv"));
+    dropOn(app.window(), paths);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 5000);
+    HWND progress = startBatch();
+    ASSERT_NE(progress, nullptr);
+    ASSERT_EQ(engine->jobs.size(), 5000u);
+    for (size_t i = 0; i < paths.size(); ++i)
+        ASSERT_EQ(engine->jobs[i]->sourcePath, paths[i]) << i;
+    HWND total = GetDlgItem(progress, IDC_TOTAL);
+    EXPECT_TRUE(waitUntil(5000, [&] { return windowText(total) == L"1 / 5000 (0%)"; }))
+        << narrow(windowText(total));
+    stepped->finishedUpTo = 1 << 30;
+    EXPECT_TRUE(waitUntil(120000, [&] { return windowText(total) == L"2500 / 5000 (50%)"; }))
+        << narrow(windowText(total));
+    finishBatch(progress);
+    EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), 2500);
+    EXPECT_GT(SendMessageW(list, LB_GETSEL, 4998, 0), 0);
+    EXPECT_EQ(SendMessageW(list, LB_GETSEL, 4999, 0), 0);
+}
+
 } // namespace
