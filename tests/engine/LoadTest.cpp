@@ -36,6 +36,17 @@ TEST_F(Load, FiveHundredJobsCompleteWithFlatMemory) {
     SIZE_T atEnd = privateBytes();
     EXPECT_EQ(engine.state.load(), EngineState::Completed);
     EXPECT_EQ(engine.countCompleted(), 500);
+    // Which job failed, and how far it got: the tool leaves OUTPUT.pid when it ran.
+    for (size_t i = 0; i < engine.jobs.size(); ++i) {
+        const auto& job = *engine.jobs[i];
+        if (job.progress == 100)
+            continue;
+        std::wstring pid = job.outputPath + L".pid";
+        ADD_FAILURE() << "job " << i << " ended at " << job.progress << "; tool ran: "
+                      << (GetFileAttributesW(pid.c_str()) != INVALID_FILE_ATTRIBUTES)
+                      << "; output now: "
+                      << (GetFileAttributesW(job.outputPath.c_str()) != INVALID_FILE_ATTRIBUTES);
+    }
     ASSERT_NE(atTen, 0u);
     std::printf("private bytes at job 10: %zu KB, after job 500: %zu KB\n", atTen / 1024,
                 atEnd / 1024);
