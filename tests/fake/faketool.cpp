@@ -10,6 +10,7 @@
 //   --fail-late         write part of OUTPUT, then report failure as the tool does on a
 //                       full disk, the report split over two writes just before the end
 //   --empty             leave OUTPUT empty and end as if all went well
+//   --chatty KB SECONDS write KB kilobytes of status lines per second for SECONDS, then finish
 // Finishing writes OUTPUT. Every run writes its process id to OUTPUT.pid.
 
 #include <windows.h>
@@ -76,6 +77,21 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"--crash") {
         writeAll(err, statusLine(1));
         TerminateProcess(GetCurrentProcess(), 0xC0000005); // an access violation's code
+    }
+    if (mode == L"--chatty" && argc > 7) {
+        // Paced in 50 ms steps, each step's share of the rate written at once.
+        const long long perStep = _wtoi64(argv[5]) * 1024 / 20;
+        const DWORD steps = static_cast<DWORD>(_wtoi(argv[6])) * 20;
+        const DWORD begin = GetTickCount();
+        for (DWORD step = 0; step < steps; ++step) {
+            std::string block;
+            while (static_cast<long long>(block.size()) < perStep)
+                block += statusLine(static_cast<int>(step / 20));
+            writeAll(err, block);
+            DWORD due = begin + (step + 1) * 50, now = GetTickCount();
+            if (static_cast<LONG>(due - now) > 0)
+                Sleep(due - now);
+        }
     }
     if (mode == L"--fail-late") {
         writeText(output, "RIFF cut off");

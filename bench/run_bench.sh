@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The benchmark: builds what is missing, makes its media once, runs the
+# bench program under Wine and prints the figures. Not part of the test
+# command. Figures go to build/bench/results.txt, the clock plot to
+# build/bench/clock.svg.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+"$root/tools/setup.sh"
+source "$root/tools/wine-env.sh"
+trap wine_env_stop EXIT
+wine_env_start
+
+media=$build/bench-media
+mkdir -p "$media"
+clip() { # name seconds
+  [ -s "$media/$1" ] && return 0
+  ffmpeg -nostdin -loglevel error -y \
+    -f lavfi -i "testsrc2=size=640x360:rate=25:duration=$2" \
+    -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$2" \
+    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -b:a 96k "$media/$1.tmp.mkv"
+  mv "$media/$1.tmp.mkv" "$media/$1"
+}
+for i in 0 1 2 3 4 5 6 7 8 9; do clip "clip60-$i.mkv" 60; done
+clip clip600.mkv 600
+clip tiny.mkv 1
+
+# Two program folders: the real tool beside the bench for the speed figures,
+# the fake one for the memory figures (a 200-file batch in seconds).
+bench=$build/bench
+for kind in speed memory; do
+  mkdir -p "$bench/$kind/core"
+  cp "$bench/bench.exe" "$bench/$kind/bench.exe"
+done
+cp "$build/app/core/zentrak.exe" "$bench/speed/core/zentrak.exe"
+cp "$build/tests/faketool.exe" "$bench/memory/core/zentrak.exe"
+out=$bench/out
+rm -rf "$out"; mkdir -p "$out"
+
+winpath() { echo "Z:${1//\//\\}"; }
+{
+  wine "$bench/speed/bench.exe" speed "$(winpath "$build/app/core/zentrak.exe")" \
+    "$(winpath "$build/tests/faketool.exe")" "$(winpath "$media")" "$(winpath "$out")"
+  wine "$bench/memory/bench.exe" memory "$(winpath "$media")" "$(winpath "$out")"
+} 2>&1 | sed -u 's/\r$//' | tee "$bench/results.txt"
+
+# The tool's clock (x, seconds) against the dialog's percentage (y), with the
+# line a perfect display would follow.
+if [ -s "$out/clock.csv" ]; then
+  awk -F, 'NR == 1 { next }
+    { x[n] = $1; y[n] = $2; n++; if ($1 > max) max = $1 }
+    END {
+      if (max == 0) max = 1
+      w = 480; h = 240; m = 40
+      printf "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" font-family=\"sans-serif\" font-size=\"11\">\n", w + 2 * m, h + 2 * m
+      printf "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"none\" stroke=\"#888\"/>\n", m, m, w, h
+      printf "<line x1=\"%d\" y1=\"%d\" x2=\"%d\" y2=\"%d\" stroke=\"#bbb\" stroke-dasharray=\"4 3\"/>\n", m, m + h, m + w, m
+      printf "<polyline fill=\"none\" stroke=\"#1565c0\" stroke-width=\"1.5\" points=\""
+      for (i = 0; i < n; i++) printf "%.1f,%.1f ", m + x[i] / max * w, m + h - y[i] / 100 * h
+      printf "\"/>\n"
+      printf "<text x=\"%d\" y=\"%d\" text-anchor=\"middle\">tool time=, seconds (0 to %d)</text>\n", m + w / 2, h + 2 * m - 8, max
+      printf "<text x=\"12\" y=\"%d\" transform=\"rotate(-90 12 %d)\" text-anchor=\"middle\">dialog percent</text>\n", m + h / 2, m + h / 2
+      printf "<text x=\"%d\" y=\"%d\">dashed: tool time / duration</text>\n", m + 8, m + 14
+      printf "</svg>\n"
+    }' "$out/clock.csv" > "$bench/clock.svg"
+  echo "plot: $bench/clock.svg"
+fi
