@@ -435,8 +435,9 @@ void dialogClock(const Settings& s) {
     std::string csv = "tool_seconds,dialog_percent\n";
     for (const Stamp& tool : reader.toolTimes) {
         int shown = 0;
+        // The bar never goes back within a job; its reset at the end is no reading.
         for (size_t i = 0; i < stamps && barStamps[i].at <= tool.at + 150; ++i)
-            shown = barStamps[i].value;
+            shown = std::max(shown, barStamps[i].value);
         csv += std::to_string(tool.value) + "," + std::to_string(shown) + "\n";
     }
     writeFile(s.out + L"\\clock.csv", csv);

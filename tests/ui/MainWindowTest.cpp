@@ -52,6 +52,38 @@ TEST(MainWindow, OpensWithTitlePresetsAndRememberedFolder) {
     EXPECT_TRUE(app.close());
 }
 
+// The exe's version resource, as Explorer and the installer read it.
+TEST(MainWindow, VersionResourceNamesTheProductAndVersion) {
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } strings[] = {{L"ProductName", L"Corvane Free MKV to AVI Converter"},
+                   {L"FileDescription", L"Corvane Free MKV to AVI Converter"},
+                   {L"ProductVersion", L"1.0"},
+                   {L"FileVersion", L"1.0"}};
+    for (const auto& entry : strings) {
+        wchar_t* text = nullptr;
+        std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + entry.name;
+        ASSERT_TRUE(VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&text),
+                                   &length))
+            << narrow(entry.name);
+        EXPECT_EQ(std::wstring(text), entry.value);
+    }
+    EXPECT_EQ(std::wstring(L"Corvane Free MKV to AVI Converter"), productTitle);
+}
+
 TEST(MainWindow, OnePresetOpensTheTemplateWithoutPresetChoice) {
     OnePreset one;
     RunningApp app(&one);
