@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The run command: set-up and build, lay out the program folder, then open the
+# The run command: set-up and build, lay out the program folder and make the
+# release files (build/dist), then open the
 # program under Wine. Without a display it opens on a virtual one, saves a
 # screenshot of the window, says where, and closes the program again.
 set -euo pipefail
@@ -11,6 +12,7 @@ source "$root/tools/wine-env.sh"
 trap wine_env_stop EXIT
 wine_env_start
 export PATH=/usr/bin:$PATH # the real ImageMagick
+"$root/tools/dist.sh"
 
 echo "program folder: $build/app (MkvToAvi.exe, core/zentrak.exe)"
 if [ -n "$had_display" ]; then

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
 packages=(cmake make g++-mingw-w64-x86-64 wine wine64 xvfb xauth ffmpeg googletest
-          imagemagick xdotool x11-utils fonts-wine ca-certificates)
+          imagemagick xdotool x11-utils fonts-wine ca-certificates nsis zip unzip)
 missing=()
 # npm may come with a Node.js installed some other way; Debian's otherwise.
 command -v npm >/dev/null || missing+=(npm)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The whole job as a user meets it, with the real tool, in a Wine prefix made
-# fresh for this run: the driver works the real program's windows (a first run
-# killed mid-conversion, then a batch of awkwardly named files); this script
-# takes the screenshots it asks for, then checks the AVI files with ffprobe and
-# the remembered output folder in the registry.
+# fresh for this run: a silent install from the installer, then the driver
+# works the installed program's windows (a first run killed mid-conversion,
+# then a batch of awkwardly named files); this script takes the screenshots it
+# asks for, checks the AVI files with ffprobe and the remembered output folder
+# in the registry, and ends with a silent uninstall that must leave no program
+# files behind.
 set -euo pipefail
-app=$1 driver=$2 media=$3 work=$4
+setup=$1 driver=$2 media=$3 work=$4
+[ -s "$setup" ] || { echo "FAIL: no installer at $setup (tools/test.sh makes it)"; exit 1; }
 rm -rf "$work"
 input="$work/in ñ & 100% (x)" out="$work/out & 100% !" killed="$work/killed"
 names=("clip1 100% ü" "clip2 & ! ^ 😀" "clip3 (%PATH%) 日本語")
@@ -19,10 +22,27 @@ winpath() { echo "Z:${1//\//\\}"; }
 wineboot -i >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wineserver -w
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+installed="$WINEPREFIX/drive_c/Program Files/Corvane/MKV to AVI Converter"
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Corvane Free MKV to AVI Converter.lnk"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane MKV to AVI Converter'
+
+wine "$setup" /S >/dev/null 2>&1 || fail "the installer ended with $?"
+wineserver -w
+for f in MkvToAvi.exe core/zentrak.exe README.txt LICENSE-zentrak.txt uninstall.exe; do
+  [ -s "$installed/$f" ] || fail "not installed: $f"
+done
+[ -s "$shortcut" ] || fail "no Start-menu shortcut"
+entry=$(wine reg query "$uninstall_key" /v DisplayName /reg:64 2>/dev/null | tr -d '\r' | grep DisplayName || true)
+[[ "$entry" == *"Corvane Free MKV to AVI Converter 1.0"* ]] || fail "no Add/Remove Programs entry: '$entry'"
+echo "installed: $(cd "$installed" && find . -type f | sort | tr '\n' ' ')"
+
 wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
-wine "$driver" "$(winpath "$app/MkvToAvi.exe")" "$(winpath "$media")" "$(winpath "$input")" \
+wine "$driver" 'C:\Program Files\Corvane\MKV to AVI Converter\MkvToAvi.exe' "$(winpath "$media")" "$(winpath "$input")" \
   "$(winpath "$out")" "$(winpath "$killed")" "$(winpath "$work/shots")" > "$work/driver.log" 2>&1 &
 pid=$!
 declare -A titles=([main-window-ready]="Corvane Free MKV to AVI Converter 1.0"
@@ -43,7 +63,6 @@ wait $pid || status=$?
 tr -d '\r' < "$work/driver.log" | grep -E '^(ok|FAIL|total|final):' || true
 echo "screenshots: $work/shots"
 
-failures=0
 for n in 1 2 3; do
   f="$out/${names[$((n - 1))]}.avi"
   v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$f" 2>&1 || true)
@@ -60,7 +79,17 @@ else echo "FAIL: out_dir is '$stored'"; failures=$((failures + 1)); fi
 appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
 left=$(find "$appdata" -maxdepth 2 -name 'zentrak*.txt' | head)
 [ -z "$left" ] || { echo "FAIL: probe log left: $left"; failures=$((failures + 1)); }
-if pgrep -f 'zentrak\.exe' >/dev/null; then echo "FAIL: a tool still runs"; failures=$((failures + 1)); fi
+# Running or waiting processes only: an ended one may linger a moment as a
+# zombie until its Unix parent collects it.
+if pgrep -r R,S,D -af 'zentrak\.exe'; then echo "FAIL: a tool still runs"; failures=$((failures + 1)); fi
+# The uninstaller runs a copy of itself from the temporary folder and
+# returns at once: wait for the program folder to go.
+wine "$installed/uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller ended with $?"
+for _ in $(seq 1 300); do [ -e "$installed" ] || break; sleep 0.1; done
+[ ! -e "$installed" ] || fail "left after uninstall: $(find "$installed" | head)"
+[ ! -e "${installed%/*}" ] || fail "the empty Corvane folder was left"
+[ ! -e "$shortcut" ] || fail "the Start-menu shortcut was left"
+wine reg query "$uninstall_key" /reg:64 >/dev/null 2>&1 && fail "the Add/Remove Programs entry was left"
 for shot in main-window-ready progress-running progress-complete main-window-after; do
   [ -s "$work/shots/$shot.png" ] || { echo "FAIL: no screenshot $shot"; failures=$((failures + 1)); }
 done
