@@ -124,13 +124,18 @@ struct Settings {
     std::wstring tool, fakeTool, media, out, arguments;
 };
 
-double engineBatch(const Settings& s, const std::vector<std::wstring>& sources, int& converted) {
-    ConvertCore batch;
+// A batch as the window sets one up, with the real tool and the first preset.
+void configure(ConvertCore& batch, const Settings& s) {
     batch.toolPath = s.tool;
     batch.outputFolder = s.out;
     batch.outputExtension = L"avi";
     batch.presetArguments = s.arguments;
     batch.overwriteCallback = replaceAlways;
+}
+
+double engineBatch(const Settings& s, const std::vector<std::wstring>& sources, int& converted) {
+    ConvertCore batch;
+    configure(batch, s);
     for (const std::wstring& source : sources)
         batch.addJob(source.c_str());
     double begin = nowMs();
@@ -291,11 +296,7 @@ void stopLatency(const Settings& s) {
     std::vector<double> toolEnds, workerEnds;
     for (int run = 0; run < 10; ++run) {
         ConvertCore batch;
-        batch.toolPath = s.tool;
-        batch.outputFolder = s.out;
-        batch.outputExtension = L"avi";
-        batch.presetArguments = s.arguments;
-        batch.overwriteCallback = replaceAlways;
+        configure(batch, s);
         batch.addJob((s.media + L"\\clip600.mkv").c_str());
         batch.start();
         JobSnapshot job;

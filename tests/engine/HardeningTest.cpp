@@ -31,8 +31,9 @@ TEST_F(Hardening, UnusualInputsEachEndAsDesigned) {
     for (size_t i = 0; i < engine.jobs.size(); ++i) {
         const ConvertJob& job = *engine.jobs[i];
         EXPECT_EQ(job.durationSeconds, cases[i].duration) << narrow(cases[i].name);
-        if (cases[i].progress >= 0)
+        if (cases[i].progress >= 0) {
             EXPECT_EQ(job.progress, cases[i].progress) << narrow(cases[i].name);
+        }
         expectOutcomeAsDesigned(job);
     }
 }
@@ -120,10 +121,11 @@ TEST_F(Hardening, ToolThatFailsEndsAt0) {
         EXPECT_EQ(engine.state.load(), EngineState::Completed);
         for (const auto& job : engine.jobs) {
             EXPECT_EQ(job->progress, 0);
-            if (c.leftBehind)
+            if (c.leftBehind) {
                 EXPECT_EQ(readFile(job->outputPath), c.leftBehind);
-            else
+            } else {
                 EXPECT_EQ(GetFileAttributesW(job->outputPath.c_str()), INVALID_FILE_ATTRIBUTES);
+            }
             DeleteFileW(job->outputPath.c_str());
             DeleteFileW((job->outputPath + L".pid").c_str());
         }
