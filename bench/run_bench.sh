@@ -37,7 +37,7 @@ cp "$build/tests/faketool.exe" "$bench/memory/core/zentrak.exe"
 out=$bench/out
 rm -rf "$out"; mkdir -p "$out"
 
-winpath() { echo "Z:${1//\//\\}"; }
+source "$root/tests/checks.sh" # winpath
 {
   wine "$bench/speed/bench.exe" speed "$(winpath "$build/app/core/zentrak.exe")" \
     "$(winpath "$build/tests/faketool.exe")" "$(winpath "$media")" "$(winpath "$out")"

@@ -32,7 +32,8 @@ bool ChildProcess::start(const std::wstring& application, const std::wstring& co
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr, TRUE, flags,
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(),
+                        nullptr, nullptr, TRUE, flags,
                         environment.empty() ? nullptr : environment.data(),
                         currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
                         &info))

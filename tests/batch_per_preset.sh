@@ -5,14 +5,11 @@
 # no script or probe log may be left behind.
 set -euo pipefail
 app=$1 media=$2 out=$3
-winpath() { echo "Z:${1//\//\\}"; }
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 rm -rf "$out"
 sources=("$media/clip1.mkv" "$media/clip2.mkv" "$media/clip3.mkv")
 before=$(sha256sum "${sources[@]}")
-appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # preset: expected width height frame rate (as ffprobe gives it)
 expect=("320 240 25/1" "320 240 2997/100" "720 480 25/1" "320 240 2397/100")
@@ -38,7 +35,7 @@ for preset in 0 1 2 3; do
   done
 done
 [ "$(sha256sum "${sources[@]}")" = "$before" ] || fail "a source changed"
-left=$(find "$appdata" -maxdepth 2 \( -name 'pwjob*.bat' -o -name 'zentrak*.txt' \) | head)
+left=$(leftover_run_files)
 [ -z "$left" ] || fail "left behind: $left"
 echo "checked 12 conversions, $failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -6,7 +6,7 @@
 # filesystems; where that is not allowed, the test is skipped (exit 77).
 set -euo pipefail
 app=$1 media=$2 work=$3
-winpath() { echo "Z:${1//\//\\}"; }
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 full=$work/full readonly=$work/readonly
 cleanup() {
@@ -25,9 +25,6 @@ fi
 
 sources=("$media/long.mkv" "$media/clip1.mkv")
 before=$(sha256sum "${sources[@]}")
-appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # convert FOLDER: runs the driver on both sources into FOLDER, bounded.
 convert() {
@@ -54,7 +51,7 @@ echo "$summary" | grep -q '^0 of 2 converted' || fail "read-only: $summary"
 [ -z "$(ls -A "$readonly")" ] || fail "something was written into the read-only folder"
 
 [ "$(sha256sum "${sources[@]}")" = "$before" ] || fail "a source changed"
-left=$(find "$appdata" -maxdepth 2 \( -name 'pwjob*.bat' -o -name 'zentrak*.txt' \) | head)
+left=$(leftover_run_files)
 [ -z "$left" ] || fail "left behind: $left"
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

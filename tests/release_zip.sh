@@ -5,8 +5,7 @@
 set -euo pipefail
 zip=$1 app=$2 work=$3
 [ -s "$zip" ] || { echo "FAIL: no zip at $zip (tools/test.sh makes it)"; exit 1; }
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 rm -rf "$work"; mkdir -p "$work"
 unzip -q "$zip" -d "$work"
 listed=$(cd "$work" && find . -type f | sort | tr '\n' ' ')

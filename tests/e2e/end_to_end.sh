@@ -8,6 +8,7 @@
 # files behind.
 set -euo pipefail
 setup=$1 driver=$2 media=$3 work=$4
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 [ -s "$setup" ] || { echo "FAIL: no installer at $setup (tools/test.sh makes it)"; exit 1; }
 rm -rf "$work"
 input="$work/in ñ & 100% (x)" out="$work/out & 100% !" killed="$work/killed"
@@ -17,14 +18,11 @@ for n in 1 2 3; do cp "$media/clip$n.mkv" "$input/${names[$((n - 1))]}.mkv"; don
 before=$(cat "$media/long.mkv" "$input"/*.mkv | sha256sum)
 export WINEPREFIX=$work/pfx WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export PATH=/usr/bin:$PATH
-winpath() { echo "Z:${1//\//\\}"; }
 
 wineboot -i >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wineserver -w
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 installed="$WINEPREFIX/drive_c/Program Files/Corvane/MKV to AVI Converter"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Corvane Free MKV to AVI Converter.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane MKV to AVI Converter'
@@ -68,20 +66,19 @@ for n in 1 2 3; do
   v=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$f" 2>&1 || true)
   a=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 "$f" 2>&1 || true)
   if [ "$v" = "wmv2,720,480,25/1" ] && [ "$a" = "wmav2" ]; then echo "ok: ${f##*/} $v $a"
-  else echo "FAIL: ${f##*/}: '$v' '$a'"; failures=$((failures + 1)); fi
+  else fail "${f##*/}: '$v' '$a'"; fi
 done
 stored=$(wine reg query 'HKCU\Software\Corvane Pellwick\avi' /v out_dir 2>/dev/null | tr -d '\r' | grep out_dir || true)
 if [[ "$stored" == *"REG_SZ"*"$(winpath "$out")" ]]; then echo "ok: out_dir remembered"
-else echo "FAIL: out_dir is '$stored'"; failures=$((failures + 1)); fi
+else fail "out_dir is '$stored'"; fi
 [ "$(cat "$media/long.mkv" "$input"/*.mkv | sha256sum)" = "$before" ] ||
-  { echo "FAIL: a source changed"; failures=$((failures + 1)); }
+  fail "a source changed"
 # The killed run's own script may stay in the work folder; nothing else may.
-appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
-left=$(find "$appdata" -maxdepth 2 -name 'zentrak*.txt' | head)
-[ -z "$left" ] || { echo "FAIL: probe log left: $left"; failures=$((failures + 1)); }
+left=$(find "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming" -maxdepth 2 -name 'zentrak*.txt' | head)
+[ -z "$left" ] || fail "probe log left: $left"
 # Running or waiting processes only: an ended one may linger a moment as a
 # zombie until its Unix parent collects it.
-if pgrep -r R,S,D -af 'zentrak\.exe'; then echo "FAIL: a tool still runs"; failures=$((failures + 1)); fi
+if pgrep -r R,S,D -af 'zentrak\.exe'; then fail "a tool still runs"; fi
 # The uninstaller runs a copy of itself from the temporary folder and
 # returns at once: wait for the program folder to go.
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller ended with $?"
@@ -91,6 +88,6 @@ for _ in $(seq 1 300); do [ -e "$installed" ] || break; sleep 0.1; done
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut was left"
 wine reg query "$uninstall_key" /reg:64 >/dev/null 2>&1 && fail "the Add/Remove Programs entry was left"
 for shot in main-window-ready progress-running progress-complete main-window-after; do
-  [ -s "$work/shots/$shot.png" ] || { echo "FAIL: no screenshot $shot"; failures=$((failures + 1)); }
+  [ -s "$work/shots/$shot.png" ] || fail "no screenshot $shot"
 done
 [ "$status" -eq 0 ] && [ "$failures" -eq 0 ]
