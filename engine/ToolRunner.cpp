@@ -226,10 +226,17 @@ void ConvertCore::handleOutputChunk(const char* chunk) {
 }
 
 int32_t ConvertCore::probeDuration(const std::wstring& sourcePath) {
-    ScriptVariables variables;
-    std::wstring script = writeJobScript(sourcePath.c_str(), nullptr, nullptr, variables);
+    // The tool describes any input, even a broken one, on its standard error:
+    // a log that stayed empty means the probe never ran, so it gets one more
+    // try before the job goes on without a duration.
     std::string text;
-    if (!script.empty()) {
+    for (int attempt = 0; attempt < 2 && text.empty(); ++attempt) {
+        if (attempt > 0 && state.load() != EngineState::Running)
+            break;
+        ScriptVariables variables;
+        std::wstring script = writeJobScript(sourcePath.c_str(), nullptr, nullptr, variables);
+        if (script.empty())
+            break;
         runProcess2(script, variables, text);
         DeleteFileW(script.c_str());
     }

@@ -69,6 +69,20 @@ TEST_F(FakeTool, StatusLineSplitAcrossReadsIsParsedWhenComplete) {
     EXPECT_EQ(engine.jobs[0]->progress, 50); // time=00:00:05.00 of 10 s
 }
 
+// A probe that leaves its log empty never ran: it is tried once more, and
+// the second run's duration is taken.
+TEST_F(FakeTool, ProbeWhoseLogStaysEmptyIsTriedOnceMore) {
+    useFakeTool(L"");
+    const std::wstring source = outFolder + L"\\quiet.mkv";
+    writeFile(source, "x");
+    writeFile(source + L".silent-once", "");
+    engine.state = EngineState::Running; // the probe waits only while a batch runs
+    EXPECT_EQ(engine.probeDuration(source), 10);
+    engine.state = EngineState::Completed;
+    EXPECT_EQ(GetFileAttributesW((source + L".silent-once").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the first probe did not run";
+}
+
 TEST_F(FakeTool, ToolEndsWhenTheProgramEnds) {
     // The console driver runs a batch with a tool that never ends by itself;
     // killing the driver must take the tool with it.

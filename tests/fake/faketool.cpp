@@ -1,6 +1,7 @@
 // A stand-in for the conversion tool, for what the real one will not do on
 // demand. Called as the engine calls the tool:
-//   faketool -i SOURCE                       describe: a Duration line on stderr
+//   faketool -i SOURCE                       describe: a Duration line on stderr (nothing,
+//                                            once, while SOURCE.silent-once exists)
 //   faketool -y -i SOURCE [MODE...] OUTPUT   "convert" as MODE says
 // Modes:
 //   --ignore-q          write a status line every 100 ms for ever, never read stdin
@@ -49,6 +50,11 @@ std::string statusLine(int second) {
 int wmain(int argc, wchar_t** argv) {
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     if (argc == 3 && std::wstring(argv[1]) == L"-i") {
+        // A probe that must fail once without a word: SOURCE.silent-once is
+        // taken away and nothing is written.
+        std::wstring once = std::wstring(argv[2]) + L".silent-once";
+        if (DeleteFileW(once.c_str()))
+            return 1;
         writeAll(err, "Input #0, matroska,webm, from 'x.mkv':\r\n"
                       "  Duration: 00:00:10.00, start: 0.000000, bitrate: 1000 kb/s\r\n"
                       "At least one output file must be specified\r\n");
