@@ -264,5 +264,21 @@ bool ConvertCore::convert(const std::wstring& sourcePath, const std::wstring& ou
     parsingOutput = false;
     if (!script.empty())
         DeleteFileW(script.c_str());
+
+    // The tool could read the source (it gave a duration), yet left no file
+    // and no word of failure, and nobody asked it to stop: the conversion
+    // never ran. It gets one more try; there is no output it could replace.
+    if (!script.empty() && duration > 0 && !outputExists(outputPath) && !toolAskedToQuit &&
+        !toolReportedFailure && state.load() == EngineState::Running) {
+        traceLine("convert : once more");
+        script = writeJobScript(sourcePath.c_str(), presetArguments.c_str(), outputPath.c_str(),
+                                variables);
+        if (!script.empty()) {
+            parsingOutput = true;
+            runProcess(script, variables);
+            parsingOutput = false;
+            DeleteFileW(script.c_str());
+        }
+    }
     return true;
 }

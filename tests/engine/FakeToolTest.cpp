@@ -83,6 +83,20 @@ TEST_F(FakeTool, ProbeWhoseLogStaysEmptyIsTriedOnceMore) {
         << "the first probe did not run";
 }
 
+// A conversion that left no file and no word, of a source the tool could
+// read, never ran: it is tried once more and the job is converted.
+TEST_F(FakeTool, ConversionThatNeverRanIsTriedOnceMore) {
+    useFakeTool(L"");
+    engine.addJob(source(media(L"clip1.mkv")).c_str());
+    const std::wstring output = outFolder + L"\\clip1.avi";
+    writeFile(output + L".silent-once", "");
+    ASSERT_TRUE(runToEnd(30000));
+    EXPECT_EQ(GetFileAttributesW((output + L".silent-once").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the first conversion did not run";
+    EXPECT_EQ(engine.jobs[0]->progress, 100);
+    DeleteFileW((output + L".pid").c_str());
+}
+
 TEST_F(FakeTool, ToolEndsWhenTheProgramEnds) {
     // The console driver runs a batch with a tool that never ends by itself;
     // killing the driver must take the tool with it.

@@ -2,7 +2,8 @@
 // demand. Called as the engine calls the tool:
 //   faketool -i SOURCE                       describe: a Duration line on stderr (nothing,
 //                                            once, while SOURCE.silent-once exists)
-//   faketool -y -i SOURCE [MODE...] OUTPUT   "convert" as MODE says
+//   faketool -y -i SOURCE [MODE...] OUTPUT   "convert" as MODE says (nothing, once, while
+//                                            OUTPUT.silent-once exists)
 // Modes:
 //   --ignore-q          write a status line every 100 ms for ever, never read stdin
 //   --flood BYTES       write BYTES of status lines at once, then finish
@@ -63,6 +64,10 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 5)
         return 2;
     std::wstring output = argv[argc - 1];
+    // A conversion that must not happen once: OUTPUT.silent-once is taken
+    // away and nothing else is done.
+    if (DeleteFileW((output + L".silent-once").c_str()))
+        return 1;
     writeText(output + L".pid", std::to_string(GetCurrentProcessId()));
     std::wstring mode = argc > 5 ? argv[4] : L"";
 
